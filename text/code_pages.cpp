@@ -1,0 +1,261 @@
+#include "text/code_pages.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace quotidia {
+
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const noexcept { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Windows' number for a code page to ICU's converter. Explicit names where
+// ICU's "windows-N" alias is ambiguous or names a different table: ICU's
+// "gb2312" and "windows-936" are not Windows' 936, which is windows-936-2000.
+std::string IcuName(int codePage) {
+    struct Entry {
+        int codePage;
+        const char* name;
+    };
+    static constexpr std::array<Entry, 16> kNames{{
+        {kAnsiCodePage, "windows-936-2000"},
+        {kGbkCodePage, "windows-936-2000"},
+        {kUtf8CodePage, "UTF-8"},
+        {932, "ibm-943_P15A-2003"},
+        {949, "windows-949-2000"},
+        {950, "windows-950-2000"},
+        {1200, "UTF-16LE"},
+        {1201, "UTF-16BE"},
+        {12000, "UTF-32LE"},
+        {12001, "UTF-32BE"},
+        {20127, "US-ASCII"},
+        {54936, "GB18030"},
+        {28591, "ISO-8859-1"},
+        {28592, "ISO-8859-2"},
+        {28603, "ISO-8859-13"},
+        {28605, "ISO-8859-15"},
+    }};
+    for (const auto& e : kNames) {
+        if (e.codePage == codePage) return e.name;
+    }
+    if (codePage > 28592 && codePage <= 28599) return "ISO-8859-" + std::to_string(codePage - 28590);
+    if (codePage <= 0) return {};
+    return "windows-" + std::to_string(codePage);
+}
+
+Converter OpenCodePage(int codePage) {
+    std::string name = IcuName(codePage);
+    if (name.empty()) return nullptr;
+    UErrorCode ec = U_ZERO_ERROR;
+    Converter converter(ucnv_open(name.c_str(), &ec));
+    if (U_FAILURE(ec)) return nullptr;
+    // Windows' default character for what a code page lacks is "?"; ICU's own
+    // substitute differs per table (0x1A, A1 F5 ...). Unicode targets refuse a
+    // one-byte substitute and keep U+FFFD, which is what they should do.
+    UErrorCode substError = U_ZERO_ERROR;
+    ucnv_setSubstChars(converter.get(), "?", 1, &substError);
+    return converter;
+}
+
+// Runs one ICU conversion call to completion, growing the output whenever ICU
+// reports that it is full, so that a conversion that can succeed is never cut.
+template <typename Out, typename Step>
+bool ConvertGrowing(Out& out, std::size_t initialCapacity, Step step) {
+    out.resize(std::max<std::size_t>(initialCapacity, 16));
+    auto* target = out.data();
+    while (true) {
+        UErrorCode ec = U_ZERO_ERROR;
+        step(target, out.data() + out.size(), ec);
+        if (ec == U_BUFFER_OVERFLOW_ERROR) {
+            auto written = target - out.data();
+            out.resize(out.size() * 2);
+            target = out.data() + written;
+            continue;
+        }
+        if (U_FAILURE(ec)) {
+            out.clear();
+            return false;
+        }
+        out.resize(static_cast<std::size_t>(target - out.data()));
+        return true;
+    }
+}
+
+std::u16string ToUnits(std::string_view bytes, UConverter* converter) {
+    std::u16string units;
+    const char* source = bytes.data();
+    const char* sourceEnd = source + bytes.size();
+    // One byte never gives more than one unit in the tables we open; the loop
+    // grows the buffer for any that does.
+    ConvertGrowing(units, bytes.size() + 1, [&](char16_t*& target, char16_t* limit, UErrorCode& ec) {
+        ucnv_toUnicode(converter, &target, limit, &source, sourceEnd, nullptr, true, &ec);
+    });
+    return units;
+}
+
+std::string FromUnits(std::u16string_view units, UConverter* converter) {
+    std::string bytes;
+    const char16_t* source = units.data();
+    const char16_t* sourceEnd = source + units.size();
+    ConvertGrowing(bytes, UCNV_GET_MAX_BYTES_FOR_STRING(units.size(), ucnv_getMaxCharSize(converter)),
+                   [&](char*& target, char* limit, UErrorCode& ec) {
+                       ucnv_fromUnicode(converter, &target, limit, &source, sourceEnd, nullptr, true, &ec);
+                   });
+    return bytes;
+}
+
+// The little-endian units of a buffer before its first NUL unit; an odd last
+// byte is ignored.
+std::u16string UnitsBeforeNul(const ByteBuffer& bytes) {
+    const std::size_t n = bytes.size() / 2;
+    std::u16string units;
+    units.reserve(n);
+    const unsigned char* p = bytes.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        auto unit = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+        if (unit == 0) break;
+        units.push_back(unit);
+    }
+    return units;
+}
+
+ByteBuffer UnitsToBuffer(std::u16string_view units, bool withNul) {
+    std::string bytes((units.size() + (withNul ? 1 : 0)) * 2, '\0');
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), units.data(), units.size() * 2);
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+        }
+    }
+    return ByteBuffer(std::move(bytes));
+}
+
+bool IsNonSpacingMark(UChar32 c) { return c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK; }
+
+// A base character followed by non-spacing marks becomes its precomposed
+// character where Unicode has one ('e' U+0301 becomes U+00E9, which code page
+// 936 holds); marks that compose with nothing stay as they are. Only these
+// pairs are composed: full NFC would also rewrite the CJK compatibility
+// ideographs that code page 936 maps on their own.
+std::u16string ComposeMarks(std::u16string units) {
+    bool anyMark = false;
+    for (char16_t u : units) {
+        if (IsNonSpacingMark(u)) {
+            anyMark = true;
+            break;
+        }
+    }
+    if (!anyMark) return units;
+    UErrorCode ec = U_ZERO_ERROR;
+    const UNormalizer2* nfc = unorm2_getNFCInstance(&ec);
+    if (U_FAILURE(ec)) return units;
+
+    std::u16string out;
+    out.reserve(units.size());
+    std::size_t lastStart = std::u16string::npos;
+    UChar32 last = 0;
+    const auto length = static_cast<int32_t>(units.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U16_NEXT(units.data(), i, length, c);
+        if (lastStart != std::u16string::npos && IsNonSpacingMark(c)) {
+            UChar32 composed = unorm2_composePair(nfc, last, c);
+            if (composed >= 0) {
+                out.resize(lastStart);
+                last = composed;
+                if (U_IS_BMP(composed)) {
+                    out.push_back(static_cast<char16_t>(composed));
+                } else {
+                    out.push_back(U16_LEAD(composed));
+                    out.push_back(U16_TRAIL(composed));
+                }
+                continue;
+            }
+        }
+        lastStart = out.size();
+        last = c;
+        if (U_IS_BMP(c)) {
+            out.push_back(static_cast<char16_t>(c));
+        } else {
+            out.push_back(U16_LEAD(c));
+            out.push_back(U16_TRAIL(c));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+ByteBuffer AnsiToUtf16(const Text& text, bool dropTerminator) {
+    if (text.empty()) return {};
+    Converter gbk = OpenCodePage(kGbkCodePage);
+    if (!gbk) return {};
+    std::u16string units = ToUnits(text.view(), gbk.get());
+    if (units.empty()) return {};
+    return UnitsToBuffer(units, !dropTerminator);
+}
+
+Text Utf16ToAnsi(const ByteBuffer& bytes) {
+    std::u16string units = UnitsBeforeNul(bytes);
+    if (units.empty()) return {};
+    Converter gbk = OpenCodePage(kGbkCodePage);
+    if (!gbk) return {};
+    return Text(FromUnits(ComposeMarks(std::move(units)), gbk.get()));
+}
+
+ByteBuffer CodePageToUtf16(const Text& text, int codePage) {
+    if (text.empty()) return {};
+    Converter converter = OpenCodePage(codePage);
+    if (!converter) return {};
+    std::u16string units = ToUnits(text.view(), converter.get());
+    if (units.empty()) return {};
+    return UnitsToBuffer(units, true);
+}
+
+Text Utf16ToCodePage(const ByteBuffer& bytes, int codePage) {
+    std::u16string units = UnitsBeforeNul(bytes);
+    if (units.empty()) return {};
+    Converter converter = OpenCodePage(codePage);
+    if (!converter) return {};
+    // A Unicode target writes NUL bytes inside characters; the text ends at the
+    // first of them, as a C string would.
+    return Text(FromUnits(units, converter.get()));
+}
+
+Text Utf8ToAnsi(const Text& text) {
+    if (text.empty()) return {};
+    Converter utf8 = OpenCodePage(kUtf8CodePage);
+    Converter gbk = OpenCodePage(kGbkCodePage);
+    if (!utf8 || !gbk) return {};
+    // One pass through a small pivot buffer: the same characters as going
+    // through a whole UTF-16 buffer, without building one.
+    std::array<UChar, 1024> pivot{};
+    UChar* pivotSource = pivot.data();
+    UChar* pivotTarget = pivot.data();
+    const char* source = text.str().data();
+    const char* sourceEnd = source + text.size();
+    bool reset = true;
+    std::string out;
+    // A UTF-8 sequence never gives more code page 936 bytes than it has.
+    ConvertGrowing(out, text.size() + 1, [&](char*& target, char* limit, UErrorCode& ec) {
+        ucnv_convertEx(gbk.get(), utf8.get(), &target, limit, &source, sourceEnd, pivot.data(), &pivotSource,
+                       &pivotTarget, pivot.data() + pivot.size(), reset, true, &ec);
+        reset = false;
+    });
+    return Text(std::move(out));
+}
+
+}  // namespace quotidia
