@@ -116,6 +116,16 @@ Text TrimSpaces(const Text& text) {
     std::size_t i = 0;
     while (i < s.size() && IsSpaceAt(s, i)) i += static_cast<unsigned char>(s[i]) == 0x20 ? 1 : 2;
     std::size_t begin = i;
+    // Only the tail decides where the text ends. Walk it from the last place
+    // known to be a boundary that no run of spaces crosses: right after a byte
+    // below 0x80 (never a lead byte, so it ends a character) that is no space.
+    for (std::size_t r = s.size(); r > begin; --r) {
+        auto b = static_cast<unsigned char>(s[r - 1]);
+        if (b < 0x80 && b != 0x20) {
+            i = r;
+            break;
+        }
+    }
     std::size_t end = s.size();
     std::size_t runStart = std::string_view::npos;
     while (i < s.size()) {

@@ -33,9 +33,19 @@ inline bool EightAscii(std::string_view s, std::size_t i) {
 
 inline bool IsLead(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]) >= 0x80; }
 
+// A character boundary in [from, target], found without walking from `from`:
+// a byte below 0x80 is never a lead byte, so it always ends a character. Looks
+// back from target only as far as `from`, which keeps every search linear.
+inline std::size_t NearestKnownBoundary(std::string_view s, std::size_t from, std::size_t target) {
+    for (std::size_t r = target; r > from; --r) {
+        if (!IsLead(s, r - 1)) return r;
+    }
+    return from;
+}
+
 // The first character boundary at or after `target`, stepping from `from`.
 inline std::size_t AdvanceTo(std::string_view s, std::size_t from, std::size_t target) {
-    std::size_t q = from;
+    std::size_t q = NearestKnownBoundary(s, from, target);
     while (q < target) {
         if (q + 8 <= target && EightAscii(s, q)) {
             q += 8;
@@ -46,22 +56,16 @@ inline std::size_t AdvanceTo(std::string_view s, std::size_t from, std::size_t t
     return q;
 }
 
-// Where a scan from `from` stops when the pattern (of length m) occurs nowhere.
+// Where a scan from `from` stops when the pattern (of length m) occurs nowhere:
+// the first boundary with fewer than m bytes left, unless an incomplete final
+// character comes first.
 inline Found StopWithoutMatch(std::string_view s, std::size_t from, std::size_t m) {
     const std::size_t len = s.size();
-    std::size_t q = from;
-    while (q < len && len - q >= m) {
-        if (q + 8 + m <= len + 1 && EightAscii(s, q)) {
-            q += 8;
-            continue;
-        }
-        if (IsLead(s, q)) {
-            if (q + 1 >= len) return {false, q, true};
-            q += 2;
-        } else {
-            ++q;
-        }
-    }
+    if (len - from < m) return {false, from, false};
+    const std::size_t firstTooShort = len - m + 1;
+    std::size_t q = AdvanceTo(s, from, firstTooShort);
+    // Stepping past the end means the last byte was a lead byte on its own.
+    if (q > len) return {false, len - 1, true};
     return {false, q, false};
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/text_support.h"
 
@@ -101,22 +102,94 @@ int ReferenceFind(const std::string& s, const std::string& sub, int start, bool 
     return -1;
 }
 
-TEST(FindText, AgreesWithCharacterByCharacterSearchOnRandomBytes) {
+bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+// ReplaceText as a plain character walk, for the random comparison below.
+std::string ReferenceReplace(const std::string& s, const std::string& find, const std::string& with, int start,
+                             int count) {
+    long long offset = std::max(static_cast<long long>(start) - 1, 0LL);
+    if (s.empty() || find.empty() || offset >= static_cast<long long>(s.size()) || count == 0) return s;
+    auto i = static_cast<std::size_t>(offset);
+    std::string out = s.substr(0, i);
+    int done = 0;
+    while (s.size() - i >= find.size() && done != count) {
+        if (s.compare(i, find.size(), find) == 0) {
+            out += with;
+            i += find.size();
+            ++done;
+        } else if (IsLeadByte(s[i])) {
+            if (i + 1 >= s.size()) return out;  // incomplete final character dropped
+            out += s.substr(i, 2);
+            i += 2;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out + s.substr(i);
+}
+
+std::vector<std::string> ReferenceSplit(const std::string& s, const std::string& d) {
+    std::vector<std::string> pieces;
+    if (s.empty()) return pieces;
+    std::size_t pieceStart = 0, i = 0;
+    while (i < s.size()) {
+        if (s.size() - i >= d.size() && s.compare(i, d.size(), d) == 0) {
+            pieces.push_back(s.substr(pieceStart, i - pieceStart));
+            i = pieceStart = i + d.size();
+        } else {
+            i += IsLeadByte(s[i]) ? 2 : 1;
+        }
+    }
+    if (pieceStart < s.size()) pieces.push_back(s.substr(pieceStart));
+    return pieces;
+}
+
+std::string ReferenceTrim(const std::string& s) {
+    auto spaceAt = [&](std::size_t i) {
+        return s[i] == ' ' || (s[i] == '\xA1' && i + 1 < s.size() && s[i + 1] == '\xA1');
+    };
+    std::size_t i = 0;
+    while (i < s.size() && spaceAt(i)) i += s[i] == ' ' ? 1 : 2;
+    std::size_t begin = i, end = s.size(), run = std::string::npos;
+    for (; i < s.size(); i += IsLeadByte(s[i]) ? 2 : 1) {
+        if (IsLeadByte(s[i]) && i + 1 >= s.size()) {
+            end = i;
+            run = std::string::npos;
+            break;
+        }
+        if (!spaceAt(i)) run = std::string::npos;
+        else if (run == std::string::npos) run = i;
+    }
+    if (run != std::string::npos) end = run;
+    return s.substr(begin, end - begin);
+}
+
+// The searching routines skip ahead with tricks of their own; on any bytes
+// they must agree with a plain character-by-character walk.
+TEST(Searching, AgreesWithCharacterWalksOnRandomBytes) {
     std::mt19937 rng(12345);
     // Few distinct bytes, so that matches, lead bytes and trail bytes collide.
-    const char alphabet[] = {'a', 'b', 'A', '\x81', '\xB0', '\xA1', ' '};
-    auto randomText = [&](int maxLength) {
-        std::string s(std::uniform_int_distribution<int>(0, maxLength)(rng), 'a');
+    const char alphabet[] = {'a', 'b', 'A', ' ', '\x81', '\xB0', '\xA1'};
+    auto randomText = [&](int minLength, int maxLength) {
+        std::string s(std::uniform_int_distribution<int>(minLength, maxLength)(rng), 'a');
         for (char& c : s) c = alphabet[std::uniform_int_distribution<int>(0, 6)(rng)];
         return s;
     };
     for (int round = 0; round < 20000; ++round) {
-        std::string s = randomText(40), sub = randomText(3);
+        std::string s = randomText(0, 40), sub = randomText(0, 3), nonEmpty = randomText(1, 3);
         int start = std::uniform_int_distribution<int>(-1, 42)(rng);
+        int count = std::uniform_int_distribution<int>(-1, 3)(rng);
         bool ignoreCase = round % 2;
+        auto show = [](const std::string& t) { return ::testing::PrintToString(Text(t)); };
         ASSERT_EQ(FindText(Text(s), Text(sub), start, ignoreCase), ReferenceFind(s, sub, start, ignoreCase))
-            << "text " << ::testing::PrintToString(Text(s)) << " sub " << ::testing::PrintToString(Text(sub))
-            << " start " << start;
+            << "find " << show(sub) << " in " << show(s) << " from " << start;
+        ASSERT_EQ(ReplaceText(Text(s), Text(nonEmpty), "<>", start, count, true),
+                  Text(ReferenceReplace(s, nonEmpty, "<>", start, count)))
+            << "replace " << show(nonEmpty) << " in " << show(s) << " from " << start << " count " << count;
+        TextArray want;
+        for (const auto& piece : ReferenceSplit(s, nonEmpty)) want.emplace_back(piece);
+        ASSERT_EQ(SplitText(Text(s), Text(nonEmpty)), want) << "split " << show(s) << " at " << show(nonEmpty);
+        ASSERT_EQ(TrimSpaces(Text(s)), Text(ReferenceTrim(s))) << "trim " << show(s);
     }
 }
 
