@@ -6,19 +6,19 @@
 #include <unicode/utf16.h>
 
 #include <array>
-#include <bit>
-#include <cstring>
-#include <memory>
 #include <string>
+
+#include "text/icu_convert.h"
 
 namespace quotidia {
 
 namespace {
 
-struct ConverterCloser {
-    void operator()(UConverter* c) const noexcept { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+using icu::Converter;
+using icu::ConvertGrowing;
+using icu::FromUnits;
+using icu::ToUnits;
+using icu::UnitsToBuffer;
 
 // Windows' number for a code page to ICU's converter. Explicit names where
 // ICU's "windows-N" alias is ambiguous or names a different table: ICU's
@@ -56,63 +56,7 @@ std::string IcuName(int codePage) {
 
 Converter OpenCodePage(int codePage) {
     std::string name = IcuName(codePage);
-    if (name.empty()) return nullptr;
-    UErrorCode ec = U_ZERO_ERROR;
-    Converter converter(ucnv_open(name.c_str(), &ec));
-    if (U_FAILURE(ec)) return nullptr;
-    // Windows' default character for what a code page lacks is "?"; ICU's own
-    // substitute differs per table (0x1A, A1 F5 ...). Unicode targets refuse a
-    // one-byte substitute and keep U+FFFD, which is what they should do.
-    UErrorCode substError = U_ZERO_ERROR;
-    ucnv_setSubstChars(converter.get(), "?", 1, &substError);
-    return converter;
-}
-
-// Runs one ICU conversion call to completion, growing the output whenever ICU
-// reports that it is full, so that a conversion that can succeed is never cut.
-template <typename Out, typename Step>
-bool ConvertGrowing(Out& out, std::size_t initialCapacity, Step step) {
-    out.resize(std::max<std::size_t>(initialCapacity, 16));
-    auto* target = out.data();
-    while (true) {
-        UErrorCode ec = U_ZERO_ERROR;
-        step(target, out.data() + out.size(), ec);
-        if (ec == U_BUFFER_OVERFLOW_ERROR) {
-            auto written = target - out.data();
-            out.resize(out.size() * 2);
-            target = out.data() + written;
-            continue;
-        }
-        if (U_FAILURE(ec)) {
-            out.clear();
-            return false;
-        }
-        out.resize(static_cast<std::size_t>(target - out.data()));
-        return true;
-    }
-}
-
-std::u16string ToUnits(std::string_view bytes, UConverter* converter) {
-    std::u16string units;
-    const char* source = bytes.data();
-    const char* sourceEnd = source + bytes.size();
-    // One byte never gives more than one unit in the tables we open; the loop
-    // grows the buffer for any that does.
-    ConvertGrowing(units, bytes.size() + 1, [&](char16_t*& target, char16_t* limit, UErrorCode& ec) {
-        ucnv_toUnicode(converter, &target, limit, &source, sourceEnd, nullptr, true, &ec);
-    });
-    return units;
-}
-
-std::string FromUnits(std::u16string_view units, UConverter* converter) {
-    std::string bytes;
-    const char16_t* source = units.data();
-    const char16_t* sourceEnd = source + units.size();
-    ConvertGrowing(bytes, UCNV_GET_MAX_BYTES_FOR_STRING(units.size(), ucnv_getMaxCharSize(converter)),
-                   [&](char*& target, char* limit, UErrorCode& ec) {
-                       ucnv_fromUnicode(converter, &target, limit, &source, sourceEnd, nullptr, true, &ec);
-                   });
-    return bytes;
+    return name.empty() ? nullptr : icu::OpenConverter(name.c_str());
 }
 
 // The little-endian units of a buffer before its first NUL unit; an odd last
@@ -128,19 +72,6 @@ std::u16string UnitsBeforeNul(const ByteBuffer& bytes) {
         units.push_back(unit);
     }
     return units;
-}
-
-ByteBuffer UnitsToBuffer(std::u16string_view units, bool withNul) {
-    std::string bytes((units.size() + (withNul ? 1 : 0)) * 2, '\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), units.data(), units.size() * 2);
-    } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
-            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
-        }
-    }
-    return ByteBuffer(std::move(bytes));
 }
 
 bool IsNonSpacingMark(UChar32 c) { return c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK; }
