@@ -18,13 +18,19 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            // "<case>:ours" or "<case>:baseline", perhaps followed by
+            // Google Benchmark's own suffixes such as "/iterations:200".
             std::string name = run.benchmark_name();
-            auto colon = name.rfind(':');
-            if (colon == std::string::npos) continue;
-            // Strip Google Benchmark's own suffixes such as "/min_time:0.1".
-            auto slash = name.find('/', colon);
-            std::string role = name.substr(colon + 1, slash == std::string::npos ? std::string::npos : slash - colon - 1);
-            std::string key = name.substr(0, colon);
+            std::string key, role;
+            for (const char* candidate : {"ours", "baseline"}) {
+                auto at = name.find(std::string(":") + candidate);
+                auto end = at == std::string::npos ? at : at + 1 + std::string(candidate).size();
+                if (at != std::string::npos && (end == name.size() || name[end] == '/')) {
+                    key = name.substr(0, at);
+                    role = candidate;
+                }
+            }
+            if (role.empty()) continue;
             double perIteration = run.GetAdjustedRealTime();
             if (role == "ours") ours_[key] = perIteration;
             if (role == "baseline") baseline_[key] = perIteration;

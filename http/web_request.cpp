@@ -409,8 +409,8 @@ bool Set(CURL* easy, CURLoption option, T value) {
 // The response's headers, cookies, redirect target and body, then the body
 // as text in the charset that the page declares.
 Text HandleResponse(WebRequestParams& r, Exchange& ex, bool autoMerge) {
-    Text headers(std::move(ex.headerBlock));
-    r.responseHeaders = headers;
+    r.responseHeaders = Text(std::string_view(ex.headerBlock));
+    const Text& headers = r.responseHeaders;
     int p = FindText(headers, "\r\n", 10);
     r.status = TextMid(headers, 10, p - 10);
     for (const Text& line : SplitText(headers, Text("\r\n"))) {
