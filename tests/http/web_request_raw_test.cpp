@@ -19,6 +19,7 @@
 #include "http/web_request.h"
 #include "support/raw_server.h"
 #include "support/text_support.h"
+#include "text/primitives.h"
 
 namespace quotidia {
 namespace {
@@ -202,6 +203,17 @@ TEST(WebRequestReads, StatusHeadersCookiesAndRedirectTarget) {
     EXPECT_EQ(r.returnedCookies, "a=1; b=2; a=b=c; x=1");
     EXPECT_EQ(r.redirectTarget, "/second");
     EXPECT_EQ(r.responseBytes, ByteBuffer(std::string("nope")));
+}
+
+TEST(WebRequestReads, OnlyTheFinalResponsesHeaders) {
+    RawServer server;
+    server.Respond("HTTP/1.1 100 Continue\r\nX-Early: 1\r\n\r\n" + Ok("X-Final: 1\r\n", "done"));
+    WebRequestParams r;
+    r.url = Text(server.Url("/"));
+    EXPECT_EQ(WebRequest(r), "done");
+    EXPECT_EQ(r.status, "200 OK");
+    EXPECT_EQ(FindText(r.responseHeaders, "X-Early"), -1);
+    EXPECT_EQ(TextLeft(r.responseHeaders, 17), "HTTP/1.1 200 OK\r\n");
 }
 
 TEST(WebRequestReads, LocationLines) {

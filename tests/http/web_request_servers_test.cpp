@@ -79,6 +79,9 @@ TEST_F(WebRequestServers, Redirects) {
         } else {
             EXPECT_EQ(body, c.wantBody) << c.name;
         }
+        if (c.wantStatus == "200 OK") {
+            EXPECT_EQ(FindText(r.responseHeaders, "302"), -1) << c.name << ": a followed redirect's headers leaked";
+        }
         EXPECT_EQ(r.status, c.wantStatus) << c.name;
     }
 }
@@ -171,7 +174,9 @@ TEST_F(WebRequestServers, ThroughTheProxy) {
         r.proxyUser = Text(c.user);
         r.proxyPassword = Text(c.password);
         Text body = WebRequest(r);
-        if (!c.wantBody.empty()) EXPECT_EQ(body, c.wantBody) << c.name;
+        if (!c.wantBody.empty()) {
+            EXPECT_EQ(body, c.wantBody) << c.name;
+        }
         EXPECT_EQ(TextLeft(r.status, 3), c.wantStatusStart) << c.name << ": " << ::testing::PrintToString(r.status);
     }
     WebRequestParams viaProxy = Get(servers.HttpUrl("/plain"));
