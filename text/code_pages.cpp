@@ -98,25 +98,10 @@ std::u16string ComposeMarks(std::u16string units) {
     out.reserve(units.size());
     std::size_t lastStart = std::u16string::npos;
     UChar32 last = 0;
-    const auto length = static_cast<int32_t>(units.size());
-    for (int32_t i = 0; i < length;) {
-        UChar32 c;
-        U16_NEXT(units.data(), i, length, c);
-        if (lastStart != std::u16string::npos && IsNonSpacingMark(c)) {
-            UChar32 composed = unorm2_composePair(nfc, last, c);
-            if (composed >= 0) {
-                out.resize(lastStart);
-                last = composed;
-                if (U_IS_BMP(composed)) {
-                    out.push_back(static_cast<char16_t>(composed));
-                } else {
-                    out.push_back(U16_LEAD(composed));
-                    out.push_back(U16_TRAIL(composed));
-                }
-                continue;
-            }
-        }
-        lastStart = out.size();
+    // The composed character replaces its base, which starts at lastStart.
+    auto put = [&](UChar32 c, std::size_t at) {
+        out.resize(at);
+        lastStart = at;
         last = c;
         if (U_IS_BMP(c)) {
             out.push_back(static_cast<char16_t>(c));
@@ -124,6 +109,18 @@ std::u16string ComposeMarks(std::u16string units) {
             out.push_back(U16_LEAD(c));
             out.push_back(U16_TRAIL(c));
         }
+    };
+    const auto length = static_cast<int32_t>(units.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U16_NEXT(units.data(), i, length, c);
+        if (lastStart != std::u16string::npos && IsNonSpacingMark(c)) {
+            if (UChar32 composed = unorm2_composePair(nfc, last, c); composed >= 0) {
+                put(composed, lastStart);
+                continue;
+            }
+        }
+        put(c, out.size());
     }
     return out;
 }
