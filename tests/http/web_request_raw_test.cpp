@@ -2,11 +2,7 @@
 // byte for byte, canned responses, and the failures a real server will not
 // produce on demand.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +15,7 @@
 #include "http/web_request.h"
 #include "support/raw_server.h"
 #include "support/text_support.h"
+#include "support/unused_port.h"
 #include "text/primitives.h"
 
 namespace quotidia {
@@ -43,19 +40,6 @@ public:
     ~MessageCounter() { SetPendingMessagesHook({}); }
     int count = 0;
 };
-
-// A loopback port that nothing listens on: taken from the system, then let go.
-std::string UnusedPortUrl() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-}
 
 std::vector<std::string> HeaderLines(const RawServer& server) { return server.LastRequest().headerLines; }
 
