@@ -14,9 +14,9 @@ namespace quotidia {
 
 QString AboutText() {
     return QString("\r\n\r\n"
-                   "Quotidia：一言句子小工具，由 Quotidia 项目编写\r\n"
+                   "Quotidia 由 Quotidia 项目编写\r\n"
                    "\r\n"
-                   "意见与建议请提交到 Quotidia 项目的问题列表");
+                   "意见请提交到 Quotidia 项目");
 }
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
