@@ -41,6 +41,13 @@ public:
     int count = 0;
 };
 
+// A request with every parameter but the URL omitted.
+WebRequestParams RequestTo(const RawServer& server, std::string_view path) {
+    WebRequestParams r;
+    r.url = Text(server.Url(path));
+    return r;
+}
+
 std::vector<std::string> HeaderLines(const RawServer& server) { return server.LastRequest().headerLines; }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
@@ -50,8 +57,7 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
 TEST(WebRequestSends, TheDefaultHeaderBlockAndNothingElse) {
     RawServer server;
     server.Respond(Ok("", "x"));
-    WebRequestParams r;
-    r.url = Text(server.Url("/?c=a&encode=text"));
+    WebRequestParams r = RequestTo(server, "/?c=a&encode=text");
     EXPECT_EQ(WebRequest(r), "x");
     const auto& request = server.LastRequest();
     EXPECT_EQ(request.verb, "GET");
@@ -94,8 +100,7 @@ TEST(WebRequestSends, HeaderBlockRules) {
     for (const auto& c : cases) {
         RawServer server;
         server.Respond(Ok("", ""));
-        WebRequestParams r;
-        r.url = Text(server.Url("/"));
+        WebRequestParams r = RequestTo(server, "/");
         r.method = c.method;
         r.extraHeaders = c.extraHeaders;
         r.cookies = c.cookies;
@@ -131,8 +136,7 @@ TEST(WebRequestSends, VerbsObjectNamesAndBodies) {
     for (const auto& c : cases) {
         RawServer server;
         server.Respond(Ok("", ""));
-        WebRequestParams r;
-        r.url = Text(server.Url(c.path));
+        WebRequestParams r = RequestTo(server, c.path);
         r.method = c.method;
         r.body = c.body;
         WebRequest(r);
@@ -156,8 +160,7 @@ TEST(WebRequestSends, BasicCredentialsOnlyWithNameAndPassword) {
     for (const Case& c : {Case{"user", "pass", true}, Case{"user", "", false}, Case{"", "pass", false}}) {
         RawServer server;
         server.Respond(Ok("", ""));
-        WebRequestParams r;
-        r.url = Text(server.Url("/"));
+        WebRequestParams r = RequestTo(server, "/");
         r.userName = c.user;
         r.password = c.password;
         WebRequest(r);
@@ -178,8 +181,7 @@ TEST(WebRequestReads, StatusHeadersCookiesAndRedirectTarget) {
         "location: /first\r\n"
         "Location: /second\r\n";
     server.Respond("HTTP/1.1 404 Not Found\r\n" + headers + "Content-Length: 4\r\n\r\nnope");
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     r.redirectTarget = "caller's";
     EXPECT_EQ(WebRequest(r), "nope");
     EXPECT_EQ(r.status, "404 Not Found");
@@ -192,8 +194,7 @@ TEST(WebRequestReads, StatusHeadersCookiesAndRedirectTarget) {
 TEST(WebRequestReads, OnlyTheFinalResponsesHeaders) {
     RawServer server;
     server.Respond("HTTP/1.1 100 Continue\r\nX-Early: 1\r\n\r\n" + Ok("X-Final: 1\r\n", "done"));
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     EXPECT_EQ(WebRequest(r), "done");
     EXPECT_EQ(r.status, "200 OK");
     EXPECT_EQ(FindText(r.responseHeaders, "X-Early"), -1);
@@ -215,8 +216,7 @@ TEST(WebRequestReads, LocationLines) {
     for (const auto& c : cases) {
         RawServer server;
         server.Respond(Ok(c.line, ""));
-        WebRequestParams r;
-        r.url = Text(server.Url("/"));
+        WebRequestParams r = RequestTo(server, "/");
         r.redirectTarget = "untouched";
         WebRequest(r);
         EXPECT_EQ(r.redirectTarget, c.want) << c.name;
@@ -240,8 +240,7 @@ TEST(WebRequestReads, CookieMerge) {
     for (const auto& c : cases) {
         RawServer server;
         server.Respond(Ok("Set-Cookie: a=1; path=/\r\n", ""));
-        WebRequestParams r;
-        r.url = Text(server.Url("/"));
+        WebRequestParams r = RequestTo(server, "/");
         r.cookies = c.cookies;
         r.autoMergeCookies = c.autoMerge;
         WebRequest(r);
@@ -253,8 +252,7 @@ TEST(WebRequestReads, CookieMerge) {
 TEST(WebRequestReads, BodyWithNulStopsTheTextNotTheBytes) {
     RawServer server;
     server.Respond(Ok("", std::string("ab\0cd", 5)));
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     EXPECT_EQ(WebRequest(r), "ab");
     EXPECT_EQ(r.responseBytes, ByteBuffer(std::string("ab\0cd", 5)));
 }
@@ -265,8 +263,7 @@ TEST(WebRequestReads, WindowTurnsOnTheWayOut) {
     // Status line, two headers, the closing empty line: four lines, then the
     // charset step, then nine stages on the way out.
     server.Respond("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     WebRequest(r);
     EXPECT_EQ(counter.count, 4 + 1 + 9);
 }
@@ -318,8 +315,7 @@ TEST(WebRequestFails, Messages) {
     for (const auto& c : cases) {
         MessageCounter counter;
         RawServer server;
-        WebRequestParams r;
-        r.url = Text(server.Url("/"));
+        WebRequestParams r = RequestTo(server, "/");
         c.arrange(server, r);
         r.responseHeaders = "untouched";
         EXPECT_EQ(WebRequest(r), "") << c.name;
@@ -332,8 +328,7 @@ TEST(WebRequestFails, Messages) {
 TEST(WebRequestFails, BodyCutShortKeepsWhatArrived) {
     RawServer server;
     server.CloseMidBody("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nSet-Cookie: s=1\r\n\r\npartial");
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     EXPECT_EQ(WebRequest(r), "partial");
     EXPECT_EQ(r.status, Gbk("713 读取数据失败!"));
     EXPECT_EQ(r.responseBytes, ByteBuffer(std::string("partial")));
@@ -345,8 +340,7 @@ TEST(WebRequestTimeOut, IsIdleTimeNotTotalTime) {
     // About three seconds in all with a one-second limit, but bytes keep
     // flowing: a byte every 80 ms.
     server.Trickle("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nabcd", 80ms);
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     r.timeoutSeconds = 1;
     EXPECT_EQ(WebRequest(r), "abcd");
     EXPECT_EQ(r.status, "200 OK");
@@ -359,8 +353,7 @@ TEST(WebRequestProxy, EnvironmentIsIgnoredWithoutOne) {
     setenv("http_proxy", dead.c_str(), 1);
     setenv("HTTP_PROXY", dead.c_str(), 1);
     setenv("all_proxy", dead.c_str(), 1);
-    WebRequestParams r;
-    r.url = Text(server.Url("/"));
+    WebRequestParams r = RequestTo(server, "/");
     EXPECT_EQ(WebRequest(r), "direct");
     unsetenv("http_proxy");
     unsetenv("HTTP_PROXY");
