@@ -1,9 +1,8 @@
 #include "app/connectivity.h"
 
-#include <curl/curl.h>
-
 #include <QNetworkInformation>
-#include <memory>
+
+#include "http/curl_handles.h"
 
 namespace quotidia {
 
@@ -31,20 +30,13 @@ bool SystemSaysDisconnected() {
 
 size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
-struct EasyCloser {
-    void operator()(CURL* easy) const noexcept { curl_easy_cleanup(easy); }
-};
-struct SlistCloser {
-    void operator()(curl_slist* list) const noexcept { curl_slist_free_all(list); }
-};
-
 // Any HTTP answer at all means the page could be opened.
 bool PageAnswers(const std::string& url) {
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return false;
-    std::unique_ptr<CURL, EasyCloser> easy(curl_easy_init());
+    if (!CurlInitialised()) return false;
+    CurlEasy easy(curl_easy_init());
     if (!easy) return false;
     // No cached copy: ask every cache on the way for a fresh one.
-    std::unique_ptr<curl_slist, SlistCloser> headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
+    CurlSlist headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
     // Appending keeps the list's head, so the owner stays right either way.
     if (headers) curl_slist_append(headers.get(), "Pragma: no-cache");
     CURL* e = easy.get();

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "http/cookies.h"
+#include "http/curl_handles.h"
 #include "http/pending_messages.h"
 #include "regex/regex_object.h"
 #include "text/charsets.h"
@@ -26,21 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-struct EasyCloser {
-    void operator()(CURL* easy) const noexcept { curl_easy_cleanup(easy); }
-};
-struct SlistCloser {
-    void operator()(curl_slist* list) const noexcept { curl_slist_free_all(list); }
-};
-struct UrlCloser {
-    void operator()(CURLU* url) const noexcept { curl_url_cleanup(url); }
-};
-struct CurlFree {
-    void operator()(char* s) const noexcept { curl_free(s); }
-};
-using Easy = std::unique_ptr<CURL, EasyCloser>;
-using HeaderList = std::unique_ptr<curl_slist, SlistCloser>;
 
 // A multi handle with the one easy handle it drives; the easy handle is taken
 // out again before the multi handle goes, as libcurl requires.
@@ -75,7 +61,7 @@ std::string& TestCaFile() {
 // libcurl set up once for the process, with TLS; false when either fails.
 bool TransportReady() {
     static const bool ready = [] {
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return false;
+        if (!CurlInitialised()) return false;
         const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
         return info && (info->features & CURL_VERSION_SSL);
     }();
@@ -87,7 +73,7 @@ std::string ToUtf8(const Text& text) { return Utf16ToCodePage(CodePageToUtf16(te
 std::string UrlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
     char* raw = nullptr;
     if (curl_url_get(url, part, &raw, flags) != CURLUE_OK) return {};
-    std::unique_ptr<char, CurlFree> owned(raw);
+    CurlString owned(raw);
     return raw ? std::string(raw) : std::string();
 }
 
@@ -107,7 +93,7 @@ std::optional<Target> ParseTarget(const std::string& url) {
     // finds no host there.
     auto authority = url.find("://");
     if (authority == std::string::npos || url.find_first_of("/?#", authority + 3) == authority + 3) return std::nullopt;
-    std::unique_ptr<CURLU, UrlCloser> parts(curl_url());
+    CurlUrl parts(curl_url());
     if (!parts || curl_url_set(parts.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_PATH_AS_IS) !=
                       CURLUE_OK) {
         return std::nullopt;
@@ -161,11 +147,11 @@ bool NamesHeader(const TextArray& lines, const Text& name) {
 // One list entry per line of the block, empty lines skipped. Headers that
 // libcurl would add on its own and the block does not name are switched off,
 // so that the request carries the block as built.
-HeaderList BuildHeaderList(const Text& block, bool& ok) {
+CurlSlist BuildCurlSlist(const Text& block, bool& ok) {
     ok = false;
     TextArray lines = SplitText(block, Text("\r\n"));
     curl_slist* list = nullptr;
-    HeaderList owned;
+    CurlSlist owned;
     auto append = [&](const std::string& line) {
         curl_slist* grown = curl_slist_append(list, line.c_str());
         if (!grown) return false;
@@ -447,7 +433,7 @@ Text Request(WebRequestParams& r) {
     std::optional<Target> target = ParseTarget(ToUtf8(r.url));
     if (!target) return Fail(r, 701, kUrl);
 
-    Easy easy(curl_easy_init());
+    CurlEasy easy(curl_easy_init());
     if (!easy) return Fail(r, 702, kSession);
     CURL* e = easy.get();
     const bool sessionOk =
@@ -493,7 +479,7 @@ Text Request(WebRequestParams& r) {
     if (r.noRedirect && !Set(e, CURLOPT_FOLLOWLOCATION, 0L)) return Fail(r, 709, 0);
 
     bool headersOk = false;
-    HeaderList headers = BuildHeaderList(BuildHeaderBlock(r), headersOk);
+    CurlSlist headers = BuildCurlSlist(BuildHeaderBlock(r), headersOk);
     if (!headersOk || !Set(e, CURLOPT_HTTPHEADER, headers.get())) return Fail(r, 710, kHeaders);
 
     // Server credentials go to the host the caller named, not to wherever a
