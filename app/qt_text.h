@@ -8,15 +8,11 @@
 
 namespace quotidia {
 
-inline QString ToQString(const Text& text) {
-    ByteBuffer units = AnsiToUtf16(text, true);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(units.data()),
-                              static_cast<qsizetype>(units.size() / 2));
-}
+inline QString ToQString(const Text& text) { return QString::fromStdU16String(AnsiToUnits(text)); }
 
 inline Text FromQString(const QString& text) {
-    const auto* units = reinterpret_cast<const char*>(text.utf16());
-    return Utf16ToAnsi(ByteBuffer(std::string_view(units, static_cast<std::size_t>(text.size()) * 2)));
+    return UnitsToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                           static_cast<std::size_t>(text.size())));
 }
 
 }  // namespace quotidia

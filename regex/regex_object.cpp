@@ -3,60 +3,21 @@
 #include <string_view>
 
 #include "text/code_pages.h"
+#include "text/helpers.h"
 #include "text/primitives.h"
 
 namespace quotidia {
 
 namespace {
 
-// "#引号" in code page 936: how a caller writes a double quote into a pattern
-// that it had to put inside quotes itself.
-const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
-
-// Code page 936 and UTF-16 agree on every byte below 0x80, and most subjects
-// (the head of a web page) are nothing else: such a text is widened byte by
-// byte, with the same result as the converter, and only others go through it.
-std::u16string ToUnits(const Text& text) {
-    std::u16string units(text.size(), u'\0');
-    unsigned char any = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        any |= text[i];
-        units[i] = static_cast<char16_t>(text[i]);
-    }
-    if (any < 0x80) return units;
-    ByteBuffer bytes = AnsiToUtf16(text, true);
-    units.resize(bytes.size() / 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    }
-    return units;
-}
-
-// The way back, with the same shortcut for units below 0x80.
-Text ToText(std::u16string_view units) {
-    char16_t any = 0;
-    for (char16_t u : units) any |= u;
-    if (any < 0x80) {
-        std::string bytes(units.size(), '\0');
-        for (std::size_t i = 0; i < units.size(); ++i) bytes[i] = static_cast<char>(units[i]);
-        return Text(std::move(bytes));
-    }
-    std::string bytes(units.size() * 2, '\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
-    }
-    return Utf16ToAnsi(ByteBuffer(std::move(bytes)));
-}
-
 // The subject as the engine takes it, and as text for the position searches.
 std::u16string SubjectUnits(const RegexObject::Subject& subject) {
     if (const auto* units = std::get_if<std::u16string>(&subject)) return *units;
-    return ToUnits(Text(std::to_string(std::get<int>(subject))));
+    return AnsiToUnits(Text(std::to_string(std::get<int>(subject))));
 }
 
 Text SubjectText(const RegexObject::Subject& subject) {
-    if (const auto* units = std::get_if<std::u16string>(&subject)) return ToText(*units);
+    if (const auto* units = std::get_if<std::u16string>(&subject)) return UnitsToAnsi(*units);
     return Text(std::to_string(std::get<int>(subject)));
 }
 
@@ -82,22 +43,22 @@ bool RegexObject::Create(const Text& pattern, const Text& subject, std::optional
     engine->PutProperty("Global", all);
 
     if (quoteEscapes.value_or(false)) {
-        engine->SetPattern(ToUnits(ReplaceText(pattern, kQuoteMarker, "\"", true)));
+        engine->SetPattern(AnsiToUnits(WithQuotes(pattern)));
     } else {
-        engine->SetPattern(ToUnits(pattern));
+        engine->SetPattern(AnsiToUnits(pattern));
     }
 
-    this->subject = ToUnits(subject);
+    this->subject = AnsiToUnits(subject);
     matches = engine->Execute(std::get<std::u16string>(this->subject));
     return matches != nullptr;
 }
 
-Text RegexObject::GetPattern() const { return engine ? ToText(engine->Pattern()) : Text(); }
+Text RegexObject::GetPattern() const { return engine ? UnitsToAnsi(engine->Pattern()) : Text(); }
 
 Text RegexObject::ReplaceMatches(const Text& replacement) const {
     if (!engine) return {};
-    auto replaced = engine->Replace(SubjectUnits(subject), ToUnits(replacement));
-    return replaced ? ToText(*replaced) : Text();
+    auto replaced = engine->Replace(SubjectUnits(subject), AnsiToUnits(replacement));
+    return replaced ? UnitsToAnsi(*replaced) : Text();
 }
 
 int RegexObject::MatchCount() const { return matches ? matches->Count() : 0; }
@@ -121,7 +82,7 @@ int RegexObject::PositionOf(const Text& found, const std::optional<RegexMatch>& 
 
 Text RegexObject::MatchText(int index, int* position) const {
     const std::optional<RegexMatch> match = MatchAt(index);
-    Text result = match ? ToText(match->Value()) : Text();
+    Text result = match ? UnitsToAnsi(match->Value()) : Text();
     if (position) *position = PositionOf(result, match);
     return result;
 }
@@ -130,7 +91,7 @@ Text RegexObject::SubMatchText(int matchIndex, int subIndex, int* position) cons
     const std::optional<RegexMatch> match = MatchAt(matchIndex);
     std::optional<std::u16string_view> group;
     if (match && subIndex >= 1) group = match->SubMatches().Item(subIndex - 1);
-    Text result = group ? ToText(*group) : Text();
+    Text result = group ? UnitsToAnsi(*group) : Text();
     if (position) *position = PositionOf(result, match);
     return result;
 }

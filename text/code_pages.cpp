@@ -5,6 +5,7 @@
 #include <unicode/unorm2.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -74,6 +75,18 @@ std::u16string UnitsBeforeNul(const ByteBuffer& bytes) {
     return units;
 }
 
+// Checked a block at a time: each block's loop has no early exit, so it
+// vectorises, and a text with other bytes early on stops after one block.
+bool IsAscii(std::string_view bytes) {
+    constexpr std::size_t kBlock = 4096;
+    for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+        unsigned char any = 0;
+        for (char c : bytes.substr(at, kBlock)) any |= static_cast<unsigned char>(c);
+        if (any >= 0x80) return false;
+    }
+    return true;
+}
+
 bool IsNonSpacingMark(UChar32 c) { return c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK; }
 
 // A base character followed by non-spacing marks becomes its precomposed
@@ -127,22 +140,32 @@ std::u16string ComposeMarks(std::u16string units) {
 
 }  // namespace
 
-ByteBuffer AnsiToUtf16(const Text& text, bool dropTerminator) {
-    if (text.empty()) return {};
+std::u16string AnsiToUnits(const Text& text) {
+    // Code page 936 and UTF-16 agree on every byte below 0x80, and most texts
+    // that cross (URLs, headers, the head of a web page) hold nothing else:
+    // such a text is widened byte by byte, with the converter's result.
+    if (IsAscii(text.view())) return std::u16string(text.view().begin(), text.view().end());
+    Converter gbk = OpenCodePage(kGbkCodePage);
+    return gbk ? ToUnits(text.view(), gbk.get()) : std::u16string();
+}
+
+Text UnitsToAnsi(std::u16string_view units) {
+    units = units.substr(0, units.find(u'\0'));
+    char16_t any = 0;
+    for (char16_t u : units) any |= u;
+    if (any < 0x80) return Text(std::string(units.begin(), units.end()));
     Converter gbk = OpenCodePage(kGbkCodePage);
     if (!gbk) return {};
-    std::u16string units = ToUnits(text.view(), gbk.get());
+    return Text(FromUnits(ComposeMarks(std::u16string(units)), gbk.get()));
+}
+
+ByteBuffer AnsiToUtf16(const Text& text, bool dropTerminator) {
+    std::u16string units = AnsiToUnits(text);
     if (units.empty()) return {};
     return UnitsToBuffer(units, !dropTerminator);
 }
 
-Text Utf16ToAnsi(const ByteBuffer& bytes) {
-    std::u16string units = UnitsBeforeNul(bytes);
-    if (units.empty()) return {};
-    Converter gbk = OpenCodePage(kGbkCodePage);
-    if (!gbk) return {};
-    return Text(FromUnits(ComposeMarks(std::move(units)), gbk.get()));
-}
+Text Utf16ToAnsi(const ByteBuffer& bytes) { return UnitsToAnsi(UnitsBeforeNul(bytes)); }
 
 ByteBuffer CodePageToUtf16(const Text& text, int codePage) {
     if (text.empty()) return {};

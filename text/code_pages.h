@@ -7,6 +7,9 @@
 // known converter gives the empty result. A character the target code page
 // lacks becomes "?"; malformed input becomes U+FFFD on the way to UTF-16.
 
+#include <string>
+#include <string_view>
+
 #include "text/types.h"
 
 namespace quotidia {
@@ -23,6 +26,11 @@ ByteBuffer AnsiToUtf16(const Text& text, bool dropTerminator = false);
 // base character and its non-spacing marks composed where a precomposed
 // character exists, in code page 936.
 Text Utf16ToAnsi(const ByteBuffer& bytes);
+
+// The same two conversions on UTF-16 strings instead of byte buffers: no NUL
+// unit is added, and UnitsToAnsi stops at the first one.
+std::u16string AnsiToUnits(const Text& text);
+Text UnitsToAnsi(std::u16string_view units);
 
 // UTF-16LE of a text in the given code page, ending with one NUL unit.
 ByteBuffer CodePageToUtf16(const Text& text, int codePage = kUtf8CodePage);

@@ -7,14 +7,11 @@
 
 namespace quotidia {
 
-namespace {
-
-// "#引号" in code page 936.
-const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
-
-Text WithQuotes(const Text& delimiter) { return ReplaceText(delimiter, kQuoteMarker, "\"", true); }
-
-}  // namespace
+Text WithQuotes(const Text& text) {
+    // "#引号" in code page 936.
+    static const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
+    return ReplaceText(text, kQuoteMarker, "\"", true);
+}
 
 Text TextLeftOf(const Text& text, const Text& delimiter, int start, bool ignoreCase) {
     if (start < 1) start = 1;

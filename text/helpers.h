@@ -14,6 +14,10 @@ Text TextLeftOf(const Text& text, const Text& delimiter, int start = 1, bool ign
 // right delimiter. "#引号" in a delimiter stands for a double quote.
 Text TextBetween(const Text& text, const Text& left, const Text& right, int start = 1, bool ignoreCase = false);
 
+// Every "#引号" replaced by a double quote: how callers write a quote into a
+// delimiter or a pattern that they had to put inside quotes themselves.
+Text WithQuotes(const Text& text);
+
 // Replaces items with the characters of the text: a byte of 0x81 or more with
 // the byte after it, CR LF together, any other byte alone, and the last byte
 // always alone. Returns the number of items.
